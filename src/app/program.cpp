@@ -1,0 +1,36 @@
+#include "app/program.h"
+
+#include "catalogue/catalogue.h"
+#include "query/query.h"
+#include "window/commands.h"
+#include "window/main_form.h"
+
+#include <QApplication>
+#include <QIcon>
+
+namespace quillora::app {
+
+const shell::Program& QuilloraProgram() {
+    static const shell::Binding kBindings[] = {
+        {window::kMainWindow, shell::kCreatedEvent, &catalogue::OnMainWindowCreated},
+        {window::kQueryButton, shell::kClickedEvent, &query::OnQueryClicked},
+        {window::kSwapButton, shell::kClickedEvent, &window::OnSwapClicked},
+        {window::kHomePageButton, shell::kClickedEvent, &window::OnHomePageClicked},
+    };
+    static const shell::WindowDescription kWindows[] = {window::MainForm()};
+    static const shell::Program kProgram{kWindows, window::kMainWindow, kBindings};
+    return kProgram;
+}
+
+void SetUpApplication(QApplication& application) {
+    QApplication::setApplicationName(QStringLiteral("Quillora"));
+    QApplication::setOrganizationName(QStringLiteral("Ostrevin"));
+    QApplication::setOrganizationDomain(QStringLiteral("ostrevin.com"));
+    QApplication::setApplicationVersion(QStringLiteral(QUILLORA_VERSION));
+    QApplication::setDesktopFileName(QStringLiteral("com.ostrevin.Quillora"));
+    // The shell ends the program itself when its last window is gone.
+    QApplication::setQuitOnLastWindowClosed(false);
+    application.setWindowIcon(QIcon(QStringLiteral(":/quillora/quillora.png")));
+}
+
+} // namespace quillora::app
