@@ -8,6 +8,12 @@
 #include <QApplication>
 #include <QIcon>
 
+// The icon lives in a static library's resources, which the linker would
+// otherwise drop as unreferenced.
+static void InitialiseResources() {
+    Q_INIT_RESOURCE(quillora);
+}
+
 namespace quillora::app {
 
 const shell::Program& QuilloraProgram() {
@@ -23,6 +29,7 @@ const shell::Program& QuilloraProgram() {
 }
 
 void SetUpApplication(QApplication& application) {
+    InitialiseResources();
     QApplication::setApplicationName(QStringLiteral("Quillora"));
     QApplication::setOrganizationName(QStringLiteral("Ostrevin"));
     QApplication::setOrganizationDomain(QStringLiteral("ostrevin.com"));

@@ -80,18 +80,9 @@ QNetworkRequest MakeRequest(const QUrl& url) {
     return request;
 }
 
-// Whether the service answered in full. Qt turns an error status into an
-// error code once the whole body is in; a transfer that broke, timed out or
-// never reached the service carries a transport or proxy code instead.
-bool Answered(const QNetworkReply& reply) {
-    const QNetworkReply::NetworkError error = reply.error();
-    if (error == QNetworkReply::NoError) {
-        return true;
-    }
-    const QVariant status = reply.attribute(QNetworkRequest::HttpStatusCodeAttribute);
-    if (!status.isValid() || status.toInt() < 400) {
-        return false;
-    }
+// Whether an error code stands for an HTTP error status rather than for a
+// transfer that broke, timed out or never reached the service.
+bool IsStatusError(QNetworkReply::NetworkError error) {
     const bool contentError =
         error >= QNetworkReply::ContentAccessDenied && error <= QNetworkReply::UnknownContentError;
     const bool serverError =
@@ -139,13 +130,30 @@ public:
             Fail();
         }
         Drain();
-        if (failed_ || !Answered(*reply)) {
+        if (failed_ || !Answered()) {
             return {};
         }
         return text::FromByteSet(body_);
     }
 
 private:
+    // Whether the service's answer came in whole.
+    bool Answered() const {
+        const QNetworkReply::NetworkError error = reply_->error();
+        if (error == QNetworkReply::NoError) {
+            return true;
+        }
+        const QVariant status = reply_->attribute(QNetworkRequest::HttpStatusCodeAttribute);
+        if (!status.isValid() || status.toInt() < 400 || !IsStatusError(error)) {
+            return false;
+        }
+        // With an error status Qt reports the status even when the body broke
+        // off, so the length is checked here where it can be.
+        const QVariant length = reply_->header(QNetworkRequest::ContentLengthHeader);
+        return !length.isValid() || reply_->hasRawHeader("Content-Encoding") ||
+               length.toLongLong() == static_cast<qint64>(body_.size());
+    }
+
     void Fail() {
         if (failed_) {
             return;

@@ -16,7 +16,9 @@ testing::ErrorBoxHook& Hook() {
 
 } // namespace
 
-void testing::SetErrorBoxHook(ErrorBoxHook hook) { Hook() = std::move(hook); }
+void testing::SetErrorBoxHook(ErrorBoxHook hook) {
+    Hook() = std::move(hook);
+}
 
 text::Text ComposeRuntimeErrorText(text::TextView message, std::int32_t code) {
     // 运行时出错!\r\n\r\n

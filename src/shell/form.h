@@ -29,7 +29,7 @@ struct ControlDescription {
     int x;
     int y;
     int width;
-    int height;        // for a drop-down list: the box and its open list together
+    int height;          // for a drop-down list: the box and its open list together
     text::TextView text; // GBK; the text at creation
     ControlId buddy = 0; // for a label: the input it names
 };

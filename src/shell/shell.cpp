@@ -12,6 +12,7 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPointer>
+#include <QSignalBlocker>
 #include <cstdio>
 #include <cstdlib>
 #include <map>
@@ -39,9 +40,13 @@ ShellState& State() {
     return state;
 }
 
-bool GateOpen() { return State().gate == 0 && !State().shutForGood; }
+bool GateOpen() {
+    return State().gate == 0 && !State().shutForGood;
+}
 
-void ShutGateForGood() { State().shutForGood = true; }
+void ShutGateForGood() {
+    State().shutForGood = true;
+}
 
 void ReleaseWindows() {
     auto windows = std::move(State().windows);
@@ -75,7 +80,8 @@ void Dispatch(std::uint32_t source, int event) {
         ReportRuntimeError(error.Message(), error.Code());
     } catch (const std::bad_alloc&) {
         // 分配 ? 字节内存失败! (the size asked for is not known here)
-        ReportRuntimeError("\xb7\xd6\xc5\xe4 ? \xd7\xd6\xbd\xda\xc4\xda\xb4\xe6\xca\xa7\xb0\xdc!", 0);
+        ReportRuntimeError("\xb7\xd6\xc5\xe4 ? \xd7\xd6\xbd\xda\xc4\xda\xb4\xe6\xca\xa7\xb0\xdc!",
+                           0);
     }
 }
 
@@ -223,7 +229,13 @@ std::int32_t AppendListItem(WindowId window, ControlId control, text::TextView i
     auto* list = qobject_cast<QComboBox*>(FindControl(window, control));
     if (!list)
         return -1;
+    // The toolkit selects the first item added to an empty list; appending
+    // must leave the selection alone.
+    const int selected = list->currentIndex();
+    const QSignalBlocker quiet(list);
     list->addItem(codepage::ToUnicode(item));
+    if (list->currentIndex() != selected)
+        list->setCurrentIndex(selected);
     return list->count() - 1;
 }
 
@@ -256,6 +268,8 @@ void testing::SetBuildObserver(std::function<void()> observer) {
     State().buildObserver = std::move(observer);
 }
 
-void testing::RaiseEvent(WindowId, std::uint32_t source, int event) { Dispatch(source, event); }
+void testing::RaiseEvent(WindowId, std::uint32_t source, int event) {
+    Dispatch(source, event);
+}
 
 } // namespace quillora::shell

@@ -62,7 +62,9 @@ void OnCreatedClick() {
     });
 }
 
-void EndStep() { Say("END"); }
+void EndStep() {
+    Say("END");
+}
 
 } // namespace
 

@@ -9,7 +9,9 @@ using namespace quillora::shell;
 
 namespace {
 
-QByteArray Bytes(text::TextView text) { return QByteArray(text.data(), qsizetype(text.size())); }
+QByteArray Bytes(text::TextView text) {
+    return QByteArray(text.data(), qsizetype(text.size()));
+}
 
 text::TextView View(const QByteArray& bytes) {
     return text::TextView(bytes.constData(), size_t(bytes.size()));
@@ -44,17 +46,22 @@ void TestCodepage::toUnicode_data() {
     QTest::newRow("chinese") << QByteArray("\xc8\xcb\xc3\xf1\xb1\xd2\xd4\xaa")
                              << QStringLiteral("人民币元");
     // 100美元 = 688.5人民币元
-    QTest::newRow("mixed") << QByteArray("100\xc3\xc0\xd4\xaa = 688.5\xc8\xcb\xc3\xf1\xb1\xd2\xd4\xaa")
+    QTest::newRow("mixed") << QByteArray(
+                                  "100\xc3\xc0\xd4\xaa = 688.5\xc8\xcb\xc3\xf1\xb1\xd2\xd4\xaa")
                            << QStringLiteral("100美元 = 688.5人民币元");
     // 亅 and 乗: trail bytes "|" and "\"
-    QTest::newRow("ascii trail bytes") << QByteArray("\x81\x7c|\x81\x5c\\")
-                                       << QStringLiteral("亅|乗\\");
-    QTest::newRow("lead byte at the end") << QByteArray("a\x81") << (QStringLiteral("a") + kReplacement);
+    QTest::newRow("ascii trail bytes")
+        << QByteArray("\x81\x7c|\x81\x5c\\") << QStringLiteral("亅|乗\\");
+    QTest::newRow("lead byte at the end")
+        << QByteArray("a\x81") << (QStringLiteral("a") + kReplacement);
     QTest::newRow("lone lead byte") << QByteArray("\xb4") << QString(kReplacement);
-    QTest::newRow("lead byte before ascii")
-        << QByteArray("\x81" "0") << (QString(kReplacement) + QStringLiteral("0"));
-    QTest::newRow("invalid trail byte") << QByteArray("\x81\x7f" "a")
-                                        << (QString(kReplacement) + QChar(0x7f) + QStringLiteral("a"));
+    QTest::newRow("lead byte before ascii") << QByteArray("\x81"
+                                                          "0")
+                                            << (QString(kReplacement) + QStringLiteral("0"));
+    QTest::newRow("invalid trail byte")
+        << QByteArray("\x81\x7f"
+                      "a")
+        << (QString(kReplacement) + QChar(0x7f) + QStringLiteral("a"));
 }
 
 void TestCodepage::toUnicode() {
@@ -71,7 +78,8 @@ void TestCodepage::fromUnicode_data() {
     QTest::newRow("empty") << QString() << QByteArray();
     QTest::newRow("ascii") << QStringLiteral("100.5") << QByteArray("100.5");
     // 处理错误.
-    QTest::newRow("chinese") << QStringLiteral("处理错误.") << QByteArray("\xb4\xa6\xc0\xed\xb4\xed\xce\xf3.");
+    QTest::newRow("chinese") << QStringLiteral("处理错误.")
+                             << QByteArray("\xb4\xa6\xc0\xed\xb4\xed\xce\xf3.");
     QTest::newRow("korean") << QStringLiteral("a한b") << QByteArray("a?b");
     QTest::newRow("outside the BMP is one character")
         << QStringLiteral("x\U0001F600y") << QByteArray("x?y");

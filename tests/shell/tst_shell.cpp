@@ -45,7 +45,9 @@ void OnCreated() {
         shell::AppendListItem(kWindow, kList, "item " + std::to_string(i));
 }
 
-void OnClicked() { ++record.clicks; }
+void OnClicked() {
+    ++record.clicks;
+}
 
 constexpr shell::Binding kBindings[] = {
     {kWindow, shell::kCreatedEvent, &OnCreated},
@@ -53,7 +55,9 @@ constexpr shell::Binding kBindings[] = {
 };
 constexpr shell::Program kProgram{kWindows, kWindow, kBindings};
 
-text::Text Gbk(const char* utf8) { return shell::codepage::FromUtf8(utf8); }
+text::Text Gbk(const char* utf8) {
+    return shell::codepage::FromUtf8(utf8);
+}
 
 } // namespace
 
@@ -69,9 +73,11 @@ private:
     QWidget* Window() const { return shell::testing::FindWindow(kWindow); }
 
 private slots:
-    void init() { shell::testing::SetErrorBoxHook([](const QString&, const QString& text) {
-        qFatal("unexpected error box: %s", qPrintable(text));
-    }); }
+    void init() {
+        shell::testing::SetErrorBoxHook([](const QString&, const QString& text) {
+            qFatal("unexpected error box: %s", qPrintable(text));
+        });
+    }
     void cleanup() {
         shell::testing::SetBuildObserver({});
         shell::testing::UnloadProgram();
@@ -88,7 +94,9 @@ private slots:
 
     void eventsRaisedWhileBuildingAreDroppedNotQueued() {
         shell::testing::SetBuildObserver([] {
-            shell::testing::FindWindow(kWindow)->findChild<QPushButton*>(QStringLiteral("button"))->click();
+            shell::testing::FindWindow(kWindow)
+                ->findChild<QPushButton*>(QStringLiteral("button"))
+                ->click();
             shell::testing::RaiseEvent(kWindow, kButton, shell::kClickedEvent);
         });
         Load();
@@ -111,7 +119,8 @@ private slots:
     void contentOfEditBoxes_data() {
         QTest::addColumn<quint32>("control");
         QTest::addColumn<QString>("written");
-        QTest::newRow("line, Chinese") << quint32(kLine) << QStringLiteral("100美元 = 688.5人民币元");
+        QTest::newRow("line, Chinese")
+            << quint32(kLine) << QStringLiteral("100美元 = 688.5人民币元");
         QTest::newRow("line, empty") << quint32(kLine) << QString();
         QTest::newRow("box, Chinese") << quint32(kBox) << QStringLiteral("处理错误.");
         QTest::newRow("box, empty") << quint32(kBox) << QString();
@@ -126,8 +135,9 @@ private slots:
         shell::WriteProperty(kWindow, control, shell::Content, bytes);
         QCOMPARE(shell::ReadProperty(kWindow, control, shell::Content), bytes);
         QWidget* widget = Window()->findChild<QWidget*>(control == kLine ? "line" : "box");
-        const QString shown = control == kLine ? qobject_cast<QLineEdit*>(widget)->text()
-                                               : qobject_cast<QPlainTextEdit*>(widget)->toPlainText();
+        const QString shown = control == kLine
+                                  ? qobject_cast<QLineEdit*>(widget)->text()
+                                  : qobject_cast<QPlainTextEdit*>(widget)->toPlainText();
         QCOMPARE(shown, written);
     }
 
@@ -136,10 +146,17 @@ private slots:
         auto* line = Window()->findChild<QLineEdit*>(QStringLiteral("line"));
         QTest::keyClicks(line, QStringLiteral("12 "));
         // Chinese arrives as committed text, the way an input method sends it.
-        QTest::sendKeyEvent(QTest::Click, line, Qt::Key_unknown, QStringLiteral("美元"), Qt::NoModifier);
+        QTest::sendKeyEvent(QTest::Click, line, Qt::Key_unknown, QStringLiteral("美元"),
+                            Qt::NoModifier);
         QCOMPARE(shell::ReadProperty(kWindow, kLine, shell::Content), Gbk("12 美元"));
         // Reading leaves the control as it was.
         QCOMPARE(line->text(), QStringLiteral("12 美元"));
+    }
+
+    void appendingLeavesTheListWithoutSelection() {
+        Load(3);
+        QCOMPARE(shell::ReadProperty(kWindow, kList, shell::CurrentSelection), -1);
+        QCOMPARE(shell::ReadProperty(kWindow, kList, shell::Content), text::Text{});
     }
 
     void writingContentReplacesAllAndSignalsOnce() {
@@ -178,7 +195,8 @@ private slots:
         shell::WriteProperty(kWindow, kList, shell::CurrentSelection, written);
         QCOMPARE(shell::ReadProperty(kWindow, kList, shell::CurrentSelection), selected);
         QCOMPARE(list->currentIndex(), selected);
-        const text::Text expectedText = selected < 0 ? text::Text{} : "item " + std::to_string(selected);
+        const text::Text expectedText =
+            selected < 0 ? text::Text{} : "item " + std::to_string(selected);
         QCOMPARE(shell::ReadProperty(kWindow, kList, shell::Content), expectedText);
         QCOMPARE(list->currentText(), QString::fromStdString(expectedText));
     }
@@ -198,9 +216,12 @@ private slots:
         QTest::addColumn<int>("code");
         QTest::addColumn<QString>("expected");
         const QString head = QStringLiteral("运行时出错!\r\n\r\n");
-        QTest::newRow("code and message") << QStringLiteral("数组成员引用下标超出定义范围") << 1
-                                          << head + QStringLiteral("错误代码：1\r\n\r\n错误信息：数组成员引用下标超出定义范围\r\n");
-        QTest::newRow("negative code, no message") << QString() << -7 << head + QStringLiteral("错误代码：-7\r\n\r\n");
+        QTest::newRow("code and message")
+            << QStringLiteral("数组成员引用下标超出定义范围") << 1
+            << head +
+                   QStringLiteral("错误代码：1\r\n\r\n错误信息：数组成员引用下标超出定义范围\r\n");
+        QTest::newRow("negative code, no message")
+            << QString() << -7 << head + QStringLiteral("错误代码：-7\r\n\r\n");
         QTest::newRow("message only") << QStringLiteral("载入启动窗口失败") << 0
                                       << head + QStringLiteral("错误信息：载入启动窗口失败\r\n");
         QTest::newRow("neither") << QString() << 0 << head;

@@ -45,17 +45,21 @@ private slots:
         const QString head = QStringLiteral("运行时出错!\r\n\r\n");
         QTest::newRow("index above count")
             << QStringLiteral("index-above-count")
-            << head + QStringLiteral("错误代码：1\r\n\r\n错误信息：数组成员引用下标超出定义范围\r\n");
+            << head +
+                   QStringLiteral("错误代码：1\r\n\r\n错误信息：数组成员引用下标超出定义范围\r\n");
         QTest::newRow("index below one")
             << QStringLiteral("index-below-one")
-            << head + QStringLiteral("错误代码：4\r\n\r\n错误信息：数组成员引用下标必须大于等于1\r\n");
+            << head +
+                   QStringLiteral("错误代码：4\r\n\r\n错误信息：数组成员引用下标必须大于等于1\r\n");
         QTest::newRow("memory exhausted")
             << QStringLiteral("out-of-memory")
             << head + QStringLiteral("错误信息：分配 123456 字节内存失败!\r\n");
         QTest::newRow("start window missing")
-            << QStringLiteral("missing-window") << head + QStringLiteral("错误信息：载入启动窗口失败\r\n");
+            << QStringLiteral("missing-window")
+            << head + QStringLiteral("错误信息：载入启动窗口失败\r\n");
         QTest::newRow("form unreadable")
-            << QStringLiteral("no-form") << head + QStringLiteral("错误信息：载入窗口模板数据段出错!\r\n");
+            << QStringLiteral("no-form")
+            << head + QStringLiteral("错误信息：载入窗口模板数据段出错!\r\n");
     }
 
     void fatalErrorShowsTheBoxAndEndsWithStatus255() {
@@ -64,7 +68,8 @@ private slots:
 
         const Outcome outcome = Run(mode);
         QCOMPARE(outcome.status, 255);
-        const QString expected = QStringLiteral("BOX 错误\n") + boxText + QStringLiteral("\nBOX END\n");
+        const QString expected =
+            QStringLiteral("BOX 错误\n") + boxText + QStringLiteral("\nBOX END\n");
         QVERIFY2(outcome.output.contains(expected), qPrintable(outcome.output));
         // No normal end after a fatal error, and the gate stayed shut while
         // the box was up: the click the box raised reached no handler.

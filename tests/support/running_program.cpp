@@ -23,10 +23,16 @@ RunningProgram::~RunningProgram() {
     shell::testing::SetErrorBoxHook({});
 }
 
-QWidget* RunningProgram::Window() const { return shell::testing::FindWindow(window::kMainWindow); }
+QWidget* RunningProgram::Window() const {
+    return shell::testing::FindWindow(window::kMainWindow);
+}
 
-text::Text Gbk(const char* utf8) { return shell::codepage::FromUtf8(utf8); }
+text::Text Gbk(const char* utf8) {
+    return shell::codepage::FromUtf8(utf8);
+}
 
-QString Unicode(text::TextView gbk) { return shell::codepage::ToUnicode(gbk); }
+QString Unicode(text::TextView gbk) {
+    return shell::codepage::ToUnicode(gbk);
+}
 
 } // namespace quillora::testsupport

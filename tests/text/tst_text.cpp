@@ -5,16 +5,19 @@
 #include <QByteArray>
 #include <QByteArrayList>
 #include <QTest>
-
 #include <random>
 
 using namespace quillora::text;
 
 namespace {
 
-QByteArray Bytes(TextView text) { return QByteArray(text.data(), qsizetype(text.size())); }
+QByteArray Bytes(TextView text) {
+    return QByteArray(text.data(), qsizetype(text.size()));
+}
 
-TextView View(const QByteArray& bytes) { return TextView(bytes.constData(), size_t(bytes.size())); }
+TextView View(const QByteArray& bytes) {
+    return TextView(bytes.constData(), size_t(bytes.size()));
+}
 
 QByteArrayList Members(const TextArray& array) {
     QByteArrayList members;
@@ -55,6 +58,76 @@ std::int64_t WalkingFind(TextView text, TextView sought, std::int64_t start) {
     return -1;
 }
 
+// Splitting and deleting by the same walk.
+QByteArrayList WalkingSplit(TextView text, char delimiter) {
+    QByteArrayList pieces;
+    QByteArray piece;
+    for (std::size_t at = 0; at < text.size();) {
+        const std::size_t width =
+            IsLeadByte(static_cast<unsigned char>(text[at])) && at + 1 < text.size() ? 2 : 1;
+        if (width == 1 && text[at] == delimiter) {
+            pieces.append(piece);
+            piece.clear();
+        } else {
+            piece.append(text.data() + at, qsizetype(width));
+        }
+        at += width;
+    }
+    if (!piece.isEmpty()) {
+        pieces.append(piece);
+    }
+    return pieces;
+}
+
+QByteArray WalkingDelete(TextView text, char ch) {
+    QByteArray kept;
+    for (std::size_t at = 0; at < text.size();) {
+        const std::size_t width =
+            IsLeadByte(static_cast<unsigned char>(text[at])) && at + 1 < text.size() ? 2 : 1;
+        if (width == 2 || text[at] != ch) {
+            kept.append(text.data() + at, qsizetype(width));
+        }
+        at += width;
+    }
+    return kept;
+}
+
+// Random texts made of runs of high bytes (as in Chinese text, up to a few
+// hundred bytes long) broken by a few ASCII bytes that are also valid trail
+// bytes, so that every candidate a raw byte search finds may or may not begin
+// a character.
+std::string RandomText(std::mt19937& random, int maxRun) {
+    static const char high[] = {'\x81', '\xb4', '\xfe'};
+    static const char low[] = {'|', '\\', ';', 'a'};
+    std::string text;
+    const int segments = int(random() % 5);
+    for (int segment = 0; segment < segments; ++segment) {
+        const int run = int(random() % (maxRun + 1));
+        for (int i = 0; i < run; ++i) {
+            text += high[random() % sizeof high];
+        }
+        const int lows = int(random() % 3);
+        for (int i = 0; i < lows; ++i) {
+            text += low[random() % sizeof low];
+        }
+    }
+    return text;
+}
+
+std::string RandomSought(std::mt19937& random) {
+    static const char alphabet[] = {'|', '\\', ';', 'a', '\x81', '\xb4', '\xfe'};
+    std::string sought;
+    const int length = 1 + int(random() % 3);
+    for (int i = 0; i < length; ++i) {
+        sought += alphabet[random() % sizeof alphabet];
+    }
+    return sought;
+}
+
+QString Hex(TextView bytes) {
+    return QString::fromLatin1(Bytes(bytes).toHex());
+}
+
 } // namespace
 
 class TestText : public QObject {
@@ -63,7 +136,8 @@ class TestText : public QObject {
 private slots:
     void find_data();
     void find();
-    void findAgreesWithCharacterWalk();
+    void scansAgreeWithCharacterWalk_data();
+    void scansAgreeWithCharacterWalk();
     void slice_data();
     void slice();
     void split_data();
@@ -90,10 +164,10 @@ void TestText::find_data() {
         << QByteArray("|bc") << QByteArray("|") << qint64(-5) << qint64(1);
     QTest::newRow("start inside, position counts from text start")
         << QByteArray("a|b|c") << QByteArray("|") << qint64(3) << qint64(4);
-    QTest::newRow("start on the match") << QByteArray("a|b|c") << QByteArray("|") << qint64(2)
-                                        << qint64(2);
-    QTest::newRow("start on last byte") << QByteArray("abc") << QByteArray("c") << qint64(3)
-                                        << qint64(3);
+    QTest::newRow("start on the match")
+        << QByteArray("a|b|c") << QByteArray("|") << qint64(2) << qint64(2);
+    QTest::newRow("start on last byte")
+        << QByteArray("abc") << QByteArray("c") << qint64(3) << qint64(3);
     QTest::newRow("start past last byte")
         << QByteArray("abc") << QByteArray("c") << qint64(4) << qint64(-1);
     QTest::newRow("start far past last byte")
@@ -101,19 +175,19 @@ void TestText::find_data() {
     QTest::newRow("empty text") << QByteArray() << QByteArray("a") << qint64(1) << qint64(-1);
     QTest::newRow("sought longer than text")
         << QByteArray("ab") << QByteArray("abc") << qint64(1) << qint64(-1);
-    QTest::newRow("case matters") << QByteArray("NUM2 = numformat(") << QByteArray("num2 = numFormat(")
-                                  << qint64(1) << qint64(-1);
+    QTest::newRow("case matters") << QByteArray("NUM2 = numformat(")
+                                  << QByteArray("num2 = numFormat(") << qint64(1) << qint64(-1);
     QTest::newRow("first of two") << QByteArray("x);y);") << QByteArray(");") << qint64(1)
                                   << qint64(2);
     QTest::newRow("empty sought matches at start")
         << QByteArray("abc") << QByteArray() << qint64(2) << qint64(2);
-    QTest::newRow("empty sought past end") << QByteArray("abc") << QByteArray() << qint64(4)
-                                           << qint64(-1);
+    QTest::newRow("empty sought past end")
+        << QByteArray("abc") << QByteArray() << qint64(4) << qint64(-1);
 
     QTest::newRow("bar as trail byte is skipped")
         << (kTrailBar + "|") << QByteArray("|") << qint64(1) << qint64(3);
-    QTest::newRow("bar only as trail byte") << (QByteArray("ab") + kTrailBar) << QByteArray("|")
-                                            << qint64(1) << qint64(-1);
+    QTest::newRow("bar only as trail byte")
+        << (QByteArray("ab") + kTrailBar) << QByteArray("|") << qint64(1) << qint64(-1);
     QTest::newRow("backslash as trail byte is skipped")
         << (QByteArray("C:") + kTrailBackslash + "\\x") << QByteArray("\\") << qint64(1)
         << qint64(5);
@@ -158,34 +232,46 @@ void TestText::find() {
     QCOMPARE(Find(View(text), View(sought), start), expected);
 }
 
-// The search jumps ahead with a raw byte search and works out character
-// boundaries afterwards; random texts dense in lead bytes and in ASCII bytes
-// that are also valid trail bytes exercise every way that can go wrong.
-void TestText::findAgreesWithCharacterWalk() {
-    const char alphabet[] = {'a', '|', '\\', ';', '\x81', '\xb4', '\xfe', '\x7c'};
+// The scans jump ahead with a raw byte search and work out character
+// boundaries afterwards, looking back over long runs of high bytes in blocks;
+// they must agree with a plain walk through the characters.
+void TestText::scansAgreeWithCharacterWalk_data() {
+    QTest::addColumn<int>("maxRun");
+    QTest::addColumn<int>("rounds");
+
+    QTest::newRow("short runs") << 4 << 30000;
+    QTest::newRow("long runs") << 400 << 3000;
+}
+
+void TestText::scansAgreeWithCharacterWalk() {
+    QFETCH(int, maxRun);
+    QFETCH(int, rounds);
+
     std::mt19937 random(20240611);
-    std::uniform_int_distribution<int> pick(0, int(sizeof alphabet) - 1);
-    for (int round = 0; round < 20000; ++round) {
-        const int length = int(random() % 24);
-        std::string text;
-        for (int i = 0; i < length; ++i) {
-            text += alphabet[pick(random)];
-        }
-        const int soughtLength = int(random() % 4);
-        std::string sought;
-        for (int i = 0; i < soughtLength; ++i) {
-            sought += alphabet[pick(random)];
-        }
-        const std::int64_t start = std::int64_t(random() % (length + 4)) - 1;
+    for (int round = 0; round < rounds; ++round) {
+        const std::string text = RandomText(random, maxRun);
+        const std::string sought = RandomSought(random);
+        const std::int64_t start = std::int64_t(random() % (text.size() + 4)) - 1;
+        const std::int64_t found = Find(text, sought, start);
         const std::int64_t expected = WalkingFind(text, sought, start);
-        const std::int64_t actual = Find(text, sought, start);
-        if (actual != expected) {
-            QFAIL(qPrintable(QStringLiteral("text %1 sought %2 start %3: got %4, expected %5")
-                                 .arg(QString::fromLatin1(Bytes(text).toHex()))
-                                 .arg(QString::fromLatin1(Bytes(sought).toHex()))
+        if (found != expected) {
+            QFAIL(qPrintable(QStringLiteral("Find(%1, %2, %3) gave %4, expected %5")
+                                 .arg(Hex(text), Hex(sought))
                                  .arg(start)
-                                 .arg(actual)
+                                 .arg(found)
                                  .arg(expected)));
+        }
+        // Delimiters and deleted characters are single-byte characters.
+        const char ch = sought.front();
+        if (IsLeadByte(static_cast<unsigned char>(ch))) {
+            continue;
+        }
+        if (Members(Split(text, TextView(&ch, 1))) != WalkingSplit(text, ch)) {
+            QFAIL(qPrintable(QStringLiteral("Split(%1, %2) differs").arg(Hex(text), Hex(sought))));
+        }
+        if (Bytes(DeleteCharacter(text, ch)) != WalkingDelete(text, ch)) {
+            QFAIL(qPrintable(
+                QStringLiteral("DeleteCharacter(%1, %2) differs").arg(Hex(text), Hex(sought))));
         }
     }
 }
@@ -228,14 +314,13 @@ void TestText::split_data() {
     QTest::addColumn<QByteArrayList>("expected");
 
     QTest::newRow("empty text") << QByteArray() << QByteArray(",") << QByteArrayList();
-    QTest::newRow("no delimiter") << QByteArray("abc") << QByteArray(",")
-                                  << QByteArrayList{"abc"};
+    QTest::newRow("no delimiter") << QByteArray("abc") << QByteArray(",") << QByteArrayList{"abc"};
     QTest::newRow("plain") << QByteArray("a,b,c") << QByteArray(",")
                            << QByteArrayList{"a", "b", "c"};
     QTest::newRow("ends with delimiter")
         << QByteArray("a,b,") << QByteArray(",") << QByteArrayList{"a", "b"};
-    QTest::newRow("leading delimiter") << QByteArray(",a") << QByteArray(",")
-                                       << QByteArrayList{"", "a"};
+    QTest::newRow("leading delimiter")
+        << QByteArray(",a") << QByteArray(",") << QByteArrayList{"", "a"};
     QTest::newRow("adjacent delimiters")
         << QByteArray("a,,b") << QByteArray(",") << QByteArrayList{"a", "", "b"};
     QTest::newRow("delimiter only") << QByteArray(",") << QByteArray(",") << QByteArrayList{""};
@@ -256,8 +341,8 @@ void TestText::split_data() {
     QTest::newRow("backslash as trail byte stays in piece")
         << (QByteArray("C:\\") + kTrailBackslash + "\\q.exe") << QByteArray("\\")
         << QByteArrayList{"C:", kTrailBackslash, "q.exe"};
-    QTest::newRow("lead byte last") << QByteArray("a|\x81") << QByteArray("|")
-                                    << QByteArrayList{"a", "\x81"};
+    QTest::newRow("lead byte last")
+        << QByteArray("a|\x81") << QByteArray("|") << QByteArrayList{"a", "\x81"};
     QTest::newRow("lead byte takes the last delimiter")
         << QByteArray("a|\x81|") << QByteArray("|") << QByteArrayList{"a", "\x81|"};
     QTest::newRow("multi-byte delimiter")
@@ -287,12 +372,10 @@ void TestText::deleteCharacter_data() {
     QTest::newRow("none present") << QByteArray("abc") << '"' << QByteArray("abc");
     QTest::newRow("bar as trail byte kept")
         << (QByteArray("|") + kTrailBar + "|") << '|' << kTrailBar;
-    QTest::newRow("backslash as trail byte kept")
-        << (kTrailBackslash + "\\" + kTrailBackslash) << '\\'
-        << (kTrailBackslash + kTrailBackslash);
+    QTest::newRow("backslash as trail byte kept") << (kTrailBackslash + "\\" + kTrailBackslash)
+                                                  << '\\' << (kTrailBackslash + kTrailBackslash);
     QTest::newRow("lead byte last") << QByteArray("|a|\x81") << '|' << QByteArray("a\x81");
-    QTest::newRow("lead byte takes a quote") << QByteArray("\x81\"") << '"'
-                                             << QByteArray("\x81\"");
+    QTest::newRow("lead byte takes a quote") << QByteArray("\x81\"") << '"' << QByteArray("\x81\"");
 }
 
 void TestText::deleteCharacter() {
@@ -307,7 +390,8 @@ void TestText::join() {
     QCOMPARE(Bytes(Join({})), QByteArray());
     QCOMPARE(Bytes(Join({"", "", ""})), QByteArray());
     // 100美元 = 688.5人民币元
-    QCOMPARE(Bytes(Join({"100", "\xc3\xc0\xd4\xaa", " = ", "688.5", "\xc8\xcb\xc3\xf1\xb1\xd2\xd4\xaa"})),
+    QCOMPARE(Bytes(Join(
+                 {"100", "\xc3\xc0\xd4\xaa", " = ", "688.5", "\xc8\xcb\xc3\xf1\xb1\xd2\xd4\xaa"})),
              QByteArray("100\xc3\xc0\xd4\xaa = 688.5\xc8\xcb\xc3\xf1\xb1\xd2\xd4\xaa"));
     QCOMPARE(Bytes(Join({"", "\xc3\xc0\xd4\xaa", " = ", ""})), QByteArray("\xc3\xc0\xd4\xaa = "));
 }

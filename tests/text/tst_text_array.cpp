@@ -9,7 +9,9 @@ using namespace quillora::text;
 
 namespace {
 
-QByteArray Bytes(TextView text) { return QByteArray(text.data(), qsizetype(text.size())); }
+QByteArray Bytes(TextView text) {
+    return QByteArray(text.data(), qsizetype(text.size()));
+}
 
 // 数组成员引用下标超出定义范围
 const QByteArray kAboveCount("\xca\xfd\xd7\xe9\xb3\xc9\xd4\xb1\xd2\xfd\xd3\xc3\xcf\xc2\xb1\xea"
@@ -49,10 +51,10 @@ void TestTextArray::at_data() {
     QTest::newRow("empty member") << QByteArray(",x") << qint64(1) << QByteArray() << 0
                                   << QByteArray();
     // The lower bound is checked first.
-    QTest::newRow("empty array, zero") << QByteArray() << qint64(0) << QByteArray() << 4
-                                       << kBelowOne;
-    QTest::newRow("empty array, one") << QByteArray() << qint64(1) << QByteArray() << 1
-                                      << kAboveCount;
+    QTest::newRow("empty array, zero")
+        << QByteArray() << qint64(0) << QByteArray() << 4 << kBelowOne;
+    QTest::newRow("empty array, one")
+        << QByteArray() << qint64(1) << QByteArray() << 1 << kAboveCount;
 }
 
 void TestTextArray::at() {

@@ -25,8 +25,9 @@ const QString kIntroduction = QStringLiteral(
     "进行自动调整。使你不需登陆任何网站就可以在桌面进行最新查询结果。");
 
 const QStringList kTabSequence = {
-    QStringLiteral("编辑框_值"),      QStringLiteral("组合框_源货币"),   QStringLiteral("组合框_目标货币"),
-    QStringLiteral("按钮_取查询结果"), QStringLiteral("编辑框_结果"),     QStringLiteral("按钮_取兑换结果1"),
+    QStringLiteral("编辑框_值"),        QStringLiteral("组合框_源货币"),
+    QStringLiteral("组合框_目标货币"),  QStringLiteral("按钮_取查询结果"),
+    QStringLiteral("编辑框_结果"),      QStringLiteral("按钮_取兑换结果1"),
     QStringLiteral("按钮_取查询结果1"),
 };
 
@@ -50,9 +51,7 @@ class MainFormTest final : public QObject {
 private:
     std::unique_ptr<RunningProgram> program_;
 
-    QWidget* Control(const QString& name) const {
-        return program_->Find<QWidget>(name);
-    }
+    QWidget* Control(const QString& name) const { return program_->Find<QWidget>(name); }
 
 private slots:
     void init() {
@@ -76,12 +75,14 @@ private slots:
         row("组合框_源货币", "QComboBox", {78, 36, 130, 20}, {}, true);
         row("标签1", "QLabel", {9, 58, 63, 20}, QStringLiteral("兑换为"), false);
         row("组合框_目标货币", "QComboBox", {78, 58, 130, 20}, {}, true);
-        row("按钮_取查询结果", "QPushButton", {133, 85, 78, 20}, QStringLiteral("取查询结果"), true);
+        row("按钮_取查询结果", "QPushButton", {133, 85, 78, 20}, QStringLiteral("取查询结果"),
+            true);
         row("标签2", "QLabel", {9, 36, 63, 20}, QStringLiteral("源货币"), false);
         row("标签3", "QLabel", {9, 12, 63, 20}, QStringLiteral("数目值"), false);
         row("编辑框_结果", "QPlainTextEdit", {13, 109, 219, 83}, kIntroduction, true);
         row("按钮_取兑换结果1", "QPushButton", {66, 85, 49, 20}, QStringLiteral("互换"), true);
-        row("按钮_取查询结果1", "QPushButton", {64, 196, 120, 20}, QStringLiteral("Ostrevin"), true);
+        row("按钮_取查询结果1", "QPushButton", {64, 196, 120, 20}, QStringLiteral("Ostrevin"),
+            true);
     }
 
     void controlsStandWhereTheFormPutsThem() {
@@ -117,7 +118,8 @@ private slots:
         const QRect screen = QGuiApplication::primaryScreen()->geometry();
         QCOMPARE(window->frameGeometry().topLeft(),
                  QPoint((screen.width() - 255) / 2, (screen.height() - 245) / 2));
-        QCOMPARE(window->palette().color(QPalette::Window), window->palette().color(QPalette::Button));
+        QCOMPARE(window->palette().color(QPalette::Window),
+                 window->palette().color(QPalette::Button));
     }
 
     void focusStartsInTheAmountBox() {
@@ -130,7 +132,8 @@ private slots:
         Control(kTabSequence.first())->setFocus();
         for (int step = 1; step <= kTabSequence.size(); ++step) {
             QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
-            QCOMPARE(QApplication::focusWidget()->objectName(), kTabSequence[step % kTabSequence.size()]);
+            QCOMPARE(QApplication::focusWidget()->objectName(),
+                     kTabSequence[step % kTabSequence.size()]);
         }
         for (int step = kTabSequence.size() - 1; step >= 0; --step) {
             QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab, Qt::ShiftModifier);
