@@ -6,8 +6,12 @@ reference in turn (ABBA order, so neither always runs on a warmer machine) and
 for each launch measures:
 
   * the time from just before the process is spawned to the X server's
-    MapNotify for its top-level window (matched by title), and
-  * VmRSS from /proc/<pid>/status at that moment.
+    MapNotify for its top-level window (matched by title): "visible",
+  * the time to the first drawing into that window (a DAMAGE event): "painted"
+    (the window is mapped before anything is drawn in it; work a program
+    defers past the map shows up only here), and
+  * VmRSS from /proc/<pid>/status at each of those moments, and the CPU time
+    the process has used by then (steadier than wall time on a busy machine).
 
 The X server is watched through a plain X11 protocol connection (no extra
 modules, no polling helper processes), so a map is seen the moment the server
@@ -32,7 +36,9 @@ import time
 PROGRAM_TITLE = "Quillora"
 REFERENCE_TITLE = "Quillora startup reference"
 
+CREATE_NOTIFY = 16
 MAP_NOTIFY = 19
+DAMAGE_REPORT_NON_EMPTY = 3
 SUBSTRUCTURE_NOTIFY_MASK = 0x80000
 CW_EVENT_MASK = 0x800
 ATOM_WM_NAME = 39
@@ -48,8 +54,8 @@ def pad4(n):
 
 
 class XConnection:
-    """Just enough of the X11 protocol to watch for top-level windows being
-    mapped and to read their titles."""
+    """Just enough of the X11 protocol to watch top-level windows being
+    created, mapped and drawn into, and to read their titles."""
 
     def __init__(self, display, deadline):
         path = "/tmp/.X11-unix/X%d" % display
@@ -77,7 +83,29 @@ class XConnection:
         formats = body[21]
         screen = 32 + pad4(vendor_length) + 8 * formats
         self.root = struct.unpack_from("<I", body, screen)[0]
+        self.id_base, self.id_mask = struct.unpack_from("<II", body, 4)
+        self.next_id = 1
         self.net_wm_name = self.intern_atom("_NET_WM_NAME", deadline)
+        self.damage_opcode, self.damage_event = self._init_damage(deadline)
+
+    def _init_damage(self, deadline):
+        name = b"DAMAGE"
+        request = struct.pack("<BxHHxx", 98, 2 + pad4(len(name)) // 4, len(name))
+        request += name + b"\0" * (pad4(len(name)) - len(name))
+        reply = self._reply(self._request(request), deadline)
+        if not reply or not reply[8]:
+            raise BenchError("the X server has no DAMAGE extension")
+        opcode, first_event = reply[9], reply[10]
+        # The version must be negotiated before any other DAMAGE request.
+        self._reply(self._request(struct.pack("<BBHII", opcode, 0, 3, 1, 1)), deadline)
+        return opcode, first_event
+
+    def watch_drawing(self, window):
+        """Asks for one event once anything is drawn into the window."""
+        damage = self.id_base | (self.next_id & self.id_mask)
+        self.next_id += 1
+        self._request(struct.pack("<BBHIIBxxx", self.damage_opcode, 1, 4, damage, window,
+                                  DAMAGE_REPORT_NON_EMPTY))
 
     def close(self):
         self.sock.close()
@@ -117,7 +145,7 @@ class XConnection:
             if kind in (0, 1) and struct.unpack_from("<H", packet, 2)[0] == sequence:
                 return packet if kind == 1 else None
             if kind > 1:
-                self.events.append(packet)
+                self.events.append((packet, time.perf_counter_ns()))
 
     def intern_atom(self, name, deadline):
         encoded = name.encode()
@@ -153,20 +181,23 @@ class XConnection:
                 return value.decode("utf-8", "replace")
         return None
 
-    def find_titled(self, window, title, deadline, depth=3):
-        """The window or a descendant (a window manager's frame holds the
-        client) that carries the title."""
+    def titled_window(self, window, title, deadline, depth=3):
         if self.title(window, deadline) == title:
-            return True
+            return window
         if depth == 0:
-            return False
-        return any(self.find_titled(child, title, deadline, depth - 1)
-                   for child in self.children(window, deadline))
+            return None
+        for child in self.children(window, deadline):
+            found = self.titled_window(child, title, deadline, depth - 1)
+            if found is not None:
+                return found
+        return None
 
     def next_event(self, deadline):
+        """The next event and the perf_counter_ns() at which it was read."""
         if self.events:
             return self.events.pop(0)
-        return self._read_packet(deadline)
+        packet = self._read_packet(deadline)
+        return packet, time.perf_counter_ns()
 
     def drain(self):
         """Drops whatever events have arrived so far."""
@@ -235,6 +266,26 @@ def resident_kib(pid):
     return None
 
 
+def cpu_ms(pid):
+    """CPU time the process's threads have used so far: less swayed by other
+    load on the machine than the wall-clock time."""
+    total = 0
+    try:
+        for task in os.listdir("/proc/%d/task" % pid):
+            with open("/proc/%d/task/%s/schedstat" % (pid, task)) as stat:
+                total += int(stat.read().split()[0])
+    except OSError:
+        pass
+    return total / 1e6
+
+
+def sample(started, now, pid):
+    rss = resident_kib(pid)
+    if rss is None:
+        raise BenchError("process %d exited while it was being measured" % pid)
+    return ((now - started) / 1e6, rss, cpu_ms(pid))
+
+
 def start_window_manager(x, env, deadline):
     manager = subprocess.Popen(["openbox", "--sm-disable"], env=env,
                                stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
@@ -251,26 +302,56 @@ def start_window_manager(x, env, deadline):
 
 
 def launch(x, executable, title, env, timeout, log):
-    """Runs the executable until its window is mapped; returns (ms, KiB)."""
+    """Runs the executable until its window is mapped and drawn into; returns
+    (ms, KiB, CPU ms) when visible followed by the same when painted."""
     x.drain()
+    log.seek(0)
+    log.truncate()
     started = time.perf_counter_ns()
     process = subprocess.Popen([executable], env=env, stdin=subprocess.DEVNULL,
                                stdout=subprocess.DEVNULL, stderr=log)
     try:
         deadline = time.monotonic() + timeout
+        visible = None
+        damaged = {}  # windows drawn into before their map was matched
+        shown_window = None
         while True:
             try:
-                event = x.next_event(deadline)
+                # Short waits, so a program that dies early fails at once.
+                event, now = x.next_event(min(deadline, time.monotonic() + 0.2))
             except TimeoutError:
-                raise BenchError("%s: no window titled %r within %.0f s (exit status %s)" %
-                                 (executable, title, timeout, process.poll()))
-            if event[0] & 0x7F != MAP_NOTIFY or event[12]:  # override-redirect: a popup
-                continue
-            window = struct.unpack_from("<I", event, 8)[0]
-            if x.find_titled(window, title, deadline):
-                shown = time.perf_counter_ns()
-                rss = resident_kib(process.pid)
-                return (shown - started) / 1e6, rss
+                if time.monotonic() < deadline and process.poll() is None:
+                    continue
+                status = process.poll()
+                log.seek(0)
+                output = log.read().decode("utf-8", "replace").strip()
+                raise BenchError("%s: window titled %r not %s %s%s" % (
+                    executable, title, "painted" if visible else "shown",
+                    "within %.0f s" % timeout if status is None else
+                    "before it exited with status %d" % status,
+                    "\n" + output if output else ""))
+            code = event[0] & 0x7F
+            if code == CREATE_NOTIFY and not event[22]:  # not override-redirect
+                # Watch every new top-level window from its creation on, so its
+                # first drawing cannot slip past before its map is matched.
+                x.watch_drawing(struct.unpack_from("<I", event, 8)[0])
+            elif code == x.damage_event:
+                window = struct.unpack_from("<I", event, 4)[0]
+                painted = sample(started, now, process.pid)
+                if window == shown_window:
+                    return visible + painted
+                damaged.setdefault(window, painted)
+            elif code == MAP_NOTIFY and not event[12] and visible is None:
+                window = struct.unpack_from("<I", event, 8)[0]
+                # Without a window manager the mapped window is the program's
+                # own; with one it is the frame, and the program's window is
+                # the titled one inside.
+                titled = x.titled_window(window, title, deadline)
+                if titled is not None:
+                    visible = sample(started, now, process.pid)
+                    shown_window = titled
+                    if titled in damaged:
+                        return visible + damaged[titled]
     finally:
         stop(process)
 
@@ -279,6 +360,11 @@ def main():
     parser = argparse.ArgumentParser(description=__doc__.split("\n\n")[0])
     parser.add_argument("--program", required=True, help="the quillora executable")
     parser.add_argument("--reference", required=True, help="the startup_reference executable")
+    parser.add_argument("--program-title", default=PROGRAM_TITLE,
+                        help="title of the program's window")
+    parser.add_argument("--reference-title", default=REFERENCE_TITLE,
+                        help="title of the reference's window (give Quillora to compare two "
+                             "builds of quillora with each other)")
     parser.add_argument("--rounds", type=int, default=15, help="measured launches of each")
     parser.add_argument("--warmup", type=int, default=1, help="unmeasured rounds first")
     parser.add_argument("--timeout", type=float, default=10.0, help="seconds per launch")
@@ -305,8 +391,8 @@ def main():
             manager = start_window_manager(x, env, time.monotonic() + 10)
         x.watch_root()
 
-        subjects = {"quillora": (args.program, PROGRAM_TITLE),
-                    "reference": (args.reference, REFERENCE_TITLE)}
+        subjects = {"quillora": (args.program, args.program_title),
+                    "reference": (args.reference, args.reference_title)}
         samples = {name: [] for name in subjects}
         with tempfile.TemporaryFile() as log:
             for round_ in range(args.warmup + args.rounds):
@@ -323,18 +409,26 @@ def main():
               (display, "openbox" if args.wm else "no window manager", args.rounds, args.warmup))
         medians = {}
         for name in subjects:
-            times = [t for t, _ in samples[name]]
-            rss = [r for _, r in samples[name] if r is not None]
-            medians[name] = (statistics.median(times), statistics.median(rss) / 1024)
-            print("%-10s time to visible: median %7.1f ms (min %.1f, max %.1f)   "
-                  "RSS when visible: median %6.1f MiB (min %.1f, max %.1f)" %
-                  (name, medians[name][0], min(times), max(times), medians[name][1],
-                   min(rss) / 1024, max(rss) / 1024))
-        time_ratio = medians["quillora"][0] / medians["reference"][0]
-        rss_ratio = medians["quillora"][1] / medians["reference"][1]
-        print("ratio quillora/reference: time %.2fx, RSS %.2fx (goal %.2fx: %s)" %
-              (time_ratio, rss_ratio, args.goal,
-               "met" if max(time_ratio, rss_ratio) <= args.goal else "not met"))
+            runs = samples[name]
+            medians[name] = [statistics.median(run[i] for run in runs) for i in range(6)]
+            for label, at in (("visible", 0), ("painted", 3)):
+                times = [run[at] for run in runs]
+                rss = [run[at + 1] / 1024 for run in runs]
+                cpu = [run[at + 2] for run in runs]
+                print("%-9s %-7s  time median %6.1f ms (min %6.1f, max %6.1f)  "
+                      "RSS median %5.1f MiB (min %5.1f, max %5.1f)  CPU median %6.1f ms" %
+                      (name, label, statistics.median(times), min(times), max(times),
+                       statistics.median(rss), min(rss), max(rss), statistics.median(cpu)))
+        met = True
+        for label, at in (("visible", 0), ("painted", 3)):
+            ratios = [medians["quillora"][at + i] / medians["reference"][at + i] for i in range(3)]
+            if label == "visible":
+                # The goal is about the window appearing; painting is shown for
+                # what it tells, as Quillora draws far more text than the floor.
+                met = max(ratios[:2]) <= args.goal
+            print("ratio quillora/reference when %s: time %.2fx, RSS %.2fx (CPU %.2fx)" %
+                  (label, *ratios))
+        print("goal %.2fx on time and RSS when visible: %s" % (args.goal, "met" if met else "not met"))
         return 0
     except BenchError as error:
         print("startup benchmark: %s" % error, file=sys.stderr)

@@ -7,6 +7,8 @@
 
 #include <QApplication>
 #include <QIcon>
+#include <QImage>
+#include <QPixmap>
 
 // The icon lives in a static library's resources, which the linker would
 // otherwise drop as unreferenced.
@@ -37,7 +39,10 @@ void SetUpApplication(QApplication& application) {
     QApplication::setDesktopFileName(QStringLiteral("com.ostrevin.Quillora"));
     // The shell ends the program itself when its last window is gone.
     QApplication::setQuitOnLastWindowClosed(false);
-    application.setWindowIcon(QIcon(QStringLiteral(":/quillora/quillora.png")));
+    // A title-bar-sized image, read as PNG by name: decoding a large one or
+    // letting the reader probe every image plugin shows in the start-up time.
+    application.setWindowIcon(
+        QIcon(QPixmap::fromImage(QImage(QStringLiteral(":/quillora/quillora-48.png"), "PNG"))));
 }
 
 } // namespace quillora::app

@@ -6,6 +6,7 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QFontDatabase>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -53,10 +54,13 @@ public:
     DropDownList(int openHeight, QWidget* parent) : QComboBox(parent), openHeight_(openHeight) {
         setEditable(false);
         setInsertPolicy(QComboBox::InsertAtBottom);
-        setItemDelegate(new TallerItemDelegate(this));
     }
 
     void showPopup() override {
+        // The delegate goes in only now: setting it builds the list's popup
+        // view, which nothing needs before the list is first opened.
+        if (!dynamic_cast<TallerItemDelegate*>(itemDelegate()))
+            setItemDelegate(new TallerItemDelegate(this));
         QComboBox::showPopup();
         QWidget* popup = view()->window();
         const int listHeight = std::max(openHeight_ - height(), 1);
@@ -67,13 +71,38 @@ private:
     int openHeight_;
 };
 
-QFont LabelFont() {
+// The form asks for SimSun; where it is missing, any installed Chinese face
+// of the same size and weight does. The first of these that is installed is
+// picked here: with a missing family at the head of its list, every lookup of
+// the font would first have fontconfig sort all installed fonts as fallbacks
+// for that family, only to go on to the next one.
+QStringList LabelFamilies() {
+    const QStringList wanted{
+        QStringLiteral("SimSun"),           QStringLiteral("宋体"),
+        QStringLiteral("NSimSun"),          QStringLiteral("WenQuanYi Micro Hei"),
+        QStringLiteral("Noto Sans CJK SC"), QStringLiteral("Noto Serif CJK SC"),
+        QStringLiteral("AR PL UMing CN")};
+    QStringList installed = QFontDatabase::families();
+    for (QString& family : installed) {
+        // A family that several foundries make is listed as "Family [Foundry]".
+        if (family.endsWith(u']')) {
+            const qsizetype bracket = family.lastIndexOf(QStringLiteral(" ["));
+            if (bracket > 0)
+                family.truncate(bracket);
+        }
+    }
+    for (const QString& family : wanted) {
+        if (installed.contains(family, Qt::CaseInsensitive))
+            return {family};
+    }
+    // None is installed under its own name: the toolkit's matching, which
+    // also knows other names of a font, has the whole list.
+    return wanted;
+}
+
+QFont LabelFont(const QStringList& families) {
     QFont font;
-    // The form asks for SimSun; where it is missing, any installed Chinese
-    // face of the same size and weight does.
-    font.setFamilies({QStringLiteral("SimSun"), QStringLiteral("宋体"), QStringLiteral("NSimSun"),
-                      QStringLiteral("WenQuanYi Micro Hei"), QStringLiteral("Noto Sans CJK SC"),
-                      QStringLiteral("Noto Serif CJK SC"), QStringLiteral("AR PL UMing CN")});
+    font.setFamilies(families);
     font.setPixelSize(12);
     font.setBold(true);
     return font;
@@ -98,6 +127,7 @@ FormWindow::FormWindow(const WindowDescription& description)
 
 void FormWindow::CreateControls() {
     QWidget* previousInTabOrder = nullptr;
+    QStringList labelFamilies; // looked up with the first label
     for (const ControlDescription& desc : description_.controls) {
         const QString text = codepage::ToUnicode(desc.text);
         QWidget* widget = nullptr;
@@ -124,7 +154,9 @@ void FormWindow::CreateControls() {
             break;
         case ControlKind::Label: {
             auto* label = new QLabel(text, this);
-            label->setFont(LabelFont());
+            if (labelFamilies.isEmpty())
+                labelFamilies = LabelFamilies();
+            label->setFont(LabelFont(labelFamilies));
             label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
             label->setWordWrap(false);
             label->setTextFormat(Qt::PlainText);

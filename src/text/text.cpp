@@ -7,57 +7,17 @@
 #include <limits>
 #include <new>
 
-#if defined(__GNUC__) && (defined(__x86_64__) || defined(__i386__))
-#define QUILLORA_TEXT_X86 1
-#include <immintrin.h>
-#endif
-
 namespace quillora::text {
 
 namespace {
 
-#if defined(QUILLORA_TEXT_X86)
-// Steps back over whole 128-byte blocks of bytes of 0x80 or above, from `at`
-// down to no further than `floor`; returns where it stopped.
-__attribute__((target("avx2"))) std::size_t SkipHighBlocksAvx2(const char* data, std::size_t floor,
-                                                               std::size_t at) {
-    while (at - floor >= 128) {
-        const auto* block = reinterpret_cast<const __m256i*>(data + at - 128);
-        const __m256i all = _mm256_and_si256(
-            _mm256_and_si256(_mm256_loadu_si256(block), _mm256_loadu_si256(block + 1)),
-            _mm256_and_si256(_mm256_loadu_si256(block + 2), _mm256_loadu_si256(block + 3)));
-        if (_mm256_movemask_epi8(all) != -1) {
-            break;
-        }
-        at -= 128;
-    }
-    return at;
-}
-
-bool HasAvx2() {
-    static const bool has = [] {
-        __builtin_cpu_init();
-        return __builtin_cpu_supports("avx2") != 0;
-    }();
-    return has;
-}
-#endif
-
 // The number of bytes of 0x80 or above right before `end`, looking no further
 // back than `floor`. Chinese text is one long run of such bytes, and this
 // second look at bytes the byte search already passed must not cost much more
-// than that search did, hence the vector steps where the processor has them.
+// than that search did, hence the steps of eight bytes at a time.
 std::size_t HighRunBefore(const char* data, std::size_t floor, std::size_t end) {
     constexpr std::uint64_t kHighBits = 0x8080808080808080ULL;
     std::size_t at = end;
-#if defined(QUILLORA_TEXT_X86)
-    // Short runs are the common case; only long ones are worth the vectors.
-    if (at - floor >= 128 && IsLeadByte(static_cast<unsigned char>(data[at - 1]))) {
-        if (HasAvx2()) {
-            at = SkipHighBlocksAvx2(data, floor, at);
-        }
-    }
-#endif
     while (at - floor >= 8) {
         std::uint64_t word;
         std::memcpy(&word, data + at - 8, sizeof word);
