@@ -68,12 +68,15 @@ text::Text AsciiOnlyFromUnicode(const QString& unicode) {
 
 } // namespace
 
-QString ToUnicode(text::TextView gbk) {
-    QStringDecoder& decoder = Decoder();
-    if (!decoder.isValid()) {
-        WarnMissingConverter();
-        return AsciiOnlyToUnicode(gbk);
-    }
+namespace {
+
+// A double-byte character the code page can hold: lead 0x81-0xFE, trail
+// 0x40-0xFE without 0x7F.
+bool IsWellFormedPair(unsigned char lead, unsigned char trail) {
+    return lead >= 0x81 && lead <= 0xFE && trail >= 0x40 && trail <= 0xFE && trail != 0x7F;
+}
+
+QString DecodeWellFormed(QStringDecoder& decoder, text::TextView gbk) {
     decoder.resetState();
     QString unicode = decoder.decode(QByteArrayView(gbk.data(), qsizetype(gbk.size())));
     static constexpr char kZero = '\0';
@@ -81,6 +84,45 @@ QString ToUnicode(text::TextView gbk) {
     if (!unicode.isEmpty() && unicode.back().isNull()) {
         unicode.chop(1);
     }
+    return unicode;
+}
+
+} // namespace
+
+QString ToUnicode(text::TextView gbk) {
+    QStringDecoder& decoder = Decoder();
+    if (!decoder.isValid()) {
+        WarnMissingConverter();
+        return AsciiOnlyToUnicode(gbk);
+    }
+    // Characters are cut the way the text layer cuts them: a byte of 0x80 or
+    // above takes the next byte with it. A pair the code page cannot hold
+    // becomes one replacement character, so a broken byte never swallows or
+    // shifts the valid text after it. Well-formed stretches go to the
+    // converter whole.
+    QString unicode;
+    std::size_t begin = 0;
+    std::size_t at = 0;
+    while (at < gbk.size()) {
+        const auto lead = static_cast<unsigned char>(gbk[at]);
+        if (!text::IsLeadByte(lead)) {
+            ++at;
+            continue;
+        }
+        const bool complete = at + 1 < gbk.size();
+        if (complete && IsWellFormedPair(lead, static_cast<unsigned char>(gbk[at + 1]))) {
+            at += 2;
+            continue;
+        }
+        unicode += DecodeWellFormed(decoder, gbk.substr(begin, at - begin));
+        unicode += QChar(QChar::ReplacementCharacter);
+        at += complete ? 2 : 1;
+        begin = at;
+    }
+    if (begin == 0) {
+        return DecodeWellFormed(decoder, gbk);
+    }
+    unicode += DecodeWellFormed(decoder, gbk.substr(begin));
     return unicode;
 }
 

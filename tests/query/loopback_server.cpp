@@ -86,40 +86,47 @@ void LoopbackServer::Accept() {
 
 void LoopbackServer::ReadRequest(QTcpSocket* socket) {
     const QByteArray data = socket->readAll();
-    const auto found = pending_.find(socket);
+    auto found = pending_.find(socket);
     if (found == pending_.end()) {
-        return; // already answered; one request per connection
+        return; // answered, and the connection is not kept for more
     }
     found.value() += data;
-    const qsizetype end = found.value().indexOf("\r\n\r\n");
-    if (end < 0) {
-        return;
+    qsizetype end = -1;
+    while (found != pending_.end() && (end = found.value().indexOf("\r\n\r\n")) >= 0) {
+        const QByteArray head = found.value().left(end);
+        const QByteArray rest = found.value().mid(end + 4);
+        pending_.erase(found);
+        found = pending_.end();
+
+        const qsizetype lineEnd = head.indexOf("\r\n");
+        const QByteArray requestLine = lineEnd < 0 ? head : head.left(lineEnd);
+        requestLines_.append(requestLine);
+        requestHeaders_.append(lineEnd < 0 ? QByteArray() : head.mid(lineEnd + 2));
+
+        const QList<QByteArray> parts = requestLine.split(' ');
+        const QByteArray target = parts.size() > 1 ? parts.at(1) : QByteArray();
+        const QByteArray path =
+            target.left(target.indexOf('?') < 0 ? target.size() : target.indexOf('?'));
+        CannedReply notFound;
+        notFound.status = "404 Not Found";
+        notFound.body = "no such page";
+        if (Answer(socket, replies_.value(path, notFound))) {
+            found = pending_.insert(socket, rest);
+        }
+        emit requestReceived(requestLine);
     }
-    const QByteArray head = found.value().left(end);
-    pending_.erase(found);
-
-    const qsizetype lineEnd = head.indexOf("\r\n");
-    const QByteArray requestLine = lineEnd < 0 ? head : head.left(lineEnd);
-    requestLines_.append(requestLine);
-    requestHeaders_.append(lineEnd < 0 ? QByteArray() : head.mid(lineEnd + 2));
-
-    const QList<QByteArray> parts = requestLine.split(' ');
-    const QByteArray target = parts.size() > 1 ? parts.at(1) : QByteArray();
-    const QByteArray path =
-        target.left(target.indexOf('?') < 0 ? target.size() : target.indexOf('?'));
-    CannedReply notFound;
-    notFound.status = "404 Not Found";
-    notFound.body = "no such page";
-    Answer(socket, replies_.value(path, notFound));
-    emit requestReceived(requestLine);
 }
 
-void LoopbackServer::Answer(QTcpSocket* socket, const CannedReply& reply) {
+bool LoopbackServer::Answer(QTcpSocket* socket, const CannedReply& reply) {
     using Fault = CannedReply::Fault;
     using Framing = CannedReply::Framing;
     if (reply.fault == Fault::Silent) {
-        return;
+        return false;
     }
+    // A well-framed answer keeps the connection for the next request, as a
+    // real server would; closing at once races the client reading the answer.
+    const bool keepAlive =
+        reply.fault == Fault::None && reply.framing != Framing::UntilClose && !reply.close;
     QByteArray head = "HTTP/1.1 " + reply.status + "\r\n";
     for (const QByteArray& header : reply.headers) {
         head += header + "\r\n";
@@ -136,13 +143,15 @@ void LoopbackServer::Answer(QTcpSocket* socket, const CannedReply& reply) {
     case Framing::UntilClose:
         break;
     }
-    head += "Connection: close\r\n\r\n";
+    head += keepAlive ? "\r\n" : "Connection: close\r\n\r\n";
     socket->write(head);
 
     switch (reply.fault) {
     case Fault::None:
         socket->write(body);
-        socket->disconnectFromHost();
+        if (!keepAlive) {
+            socket->disconnectFromHost();
+        }
         break;
     case Fault::StallMidBody:
         socket->write(body.left(body.size() / 2));
@@ -164,6 +173,7 @@ void LoopbackServer::Answer(QTcpSocket* socket, const CannedReply& reply) {
     case Fault::Silent:
         break;
     }
+    return keepAlive;
 }
 
 QByteArray DataFile(const char* name) {

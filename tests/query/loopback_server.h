@@ -34,6 +34,9 @@ struct CannedReply {
     QByteArray body;
     Framing framing = Framing::Length;
     Fault fault = Fault::None;
+    // Close the connection after a well-framed answer instead of keeping it
+    // for the next request.
+    bool close = false;
 };
 
 class LoopbackServer final : public QObject {
@@ -67,7 +70,8 @@ signals:
 private:
     void Accept();
     void ReadRequest(QTcpSocket* socket);
-    void Answer(QTcpSocket* socket, const CannedReply& reply);
+    // Whether the connection stays open for another request.
+    bool Answer(QTcpSocket* socket, const CannedReply& reply);
 
     QTcpServer server_;
     QMap<QByteArray, CannedReply> replies_;

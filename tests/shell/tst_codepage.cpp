@@ -55,13 +55,22 @@ void TestCodepage::toUnicode_data() {
     QTest::newRow("lead byte at the end")
         << QByteArray("a\x81") << (QStringLiteral("a") + kReplacement);
     QTest::newRow("lone lead byte") << QByteArray("\xb4") << QString(kReplacement);
+    // A byte of 0x80 or above takes the next byte with it, as the text layer
+    // reads it; a pair the code page cannot hold is one replacement and the
+    // text after it comes through unshifted.
     QTest::newRow("lead byte before ascii") << QByteArray("\x81"
-                                                          "0")
-                                            << (QString(kReplacement) + QStringLiteral("0"));
+                                                          "0z")
+                                            << (QString(kReplacement) + QStringLiteral("z"));
     QTest::newRow("invalid trail byte")
         << QByteArray("\x81\x7f"
                       "a")
-        << (QString(kReplacement) + QChar(0x7f) + QStringLiteral("a"));
+        << (QString(kReplacement) + QStringLiteral("a"));
+    // 0xFF 0xFE then 人民币元
+    QTest::newRow("bytes outside the code page before valid text")
+        << QByteArray("\xff\xfe\xc8\xcb\xc3\xf1\xb1\xd2\xd4\xaa")
+        << (QString(kReplacement) + QStringLiteral("人民币元"));
+    QTest::newRow("0x80 on its own before valid text")
+        << QByteArray("\x80\x80\xc3\xc0") << (QString(kReplacement) + QStringLiteral("美"));
 }
 
 void TestCodepage::toUnicode() {
