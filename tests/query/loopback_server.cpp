@@ -184,4 +184,12 @@ QByteArray DataFile(const char* name) {
     return file.readAll();
 }
 
+query::RateService ServiceOn(const LoopbackServer& server) {
+    query::RateService service;
+    service.prefix = server.ServicePrefix().toStdString();
+    service.inactivityTimeout = std::chrono::milliseconds(300);
+    service.deadline = std::chrono::milliseconds(1500);
+    return service;
+}
+
 } // namespace quillora::testing

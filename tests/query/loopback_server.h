@@ -4,6 +4,8 @@
 // gets and answers from canned replies, well-formed or broken on purpose. It
 // runs in the caller's thread: the query's own wait loop keeps it serving.
 
+#include "query/query.h"
+
 #include <QByteArray>
 #include <QList>
 #include <QMap>
@@ -82,5 +84,8 @@ private:
 
 // The bytes of tests/data/<name>.
 QByteArray DataFile(const char* name);
+
+// The rate service on `server`, with time limits short enough for tests.
+query::RateService ServiceOn(const LoopbackServer& server);
 
 } // namespace quillora::testing

@@ -120,11 +120,7 @@ private:
 
 void TestQueryHandler::init() {
     server_ = std::make_unique<LoopbackServer>();
-    query::RateService service;
-    service.prefix = server_->ServicePrefix().toStdString();
-    service.inactivityTimeout = std::chrono::milliseconds(300);
-    service.deadline = std::chrono::milliseconds(1500);
-    query::SetRateService(service);
+    query::SetRateService(testing::ServiceOn(*server_));
     program_ = std::make_unique<RunningProgram>();
     amount_ = program_->Find<QLineEdit>(QStringLiteral("编辑框_值"));
     result_ = program_->Find<QPlainTextEdit>(QStringLiteral("编辑框_结果"));

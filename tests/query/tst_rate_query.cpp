@@ -96,11 +96,7 @@ private:
 
 void TestRateQuery::init() {
     server_ = std::make_unique<LoopbackServer>();
-    query::RateService service;
-    service.prefix = server_->ServicePrefix().toStdString();
-    service.inactivityTimeout = std::chrono::milliseconds(300);
-    service.deadline = std::chrono::milliseconds(1500);
-    query::SetRateService(service);
+    query::SetRateService(testing::ServiceOn(*server_));
 }
 
 void TestRateQuery::cleanup() {
