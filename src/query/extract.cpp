@@ -6,6 +6,8 @@ namespace {
 // num2 = numFormat(
 constexpr text::TextView kMarker = "num2 = numFormat(";
 constexpr text::TextView kTerminator = ");";
+// " = "
+constexpr text::TextView kSeparator = " = ";
 
 } // namespace
 
@@ -19,6 +21,14 @@ text::Text ExtractFigure(text::TextView reply) {
     // which still makes a result line, not the failure text.
     const std::int64_t end = text::Find(reply, kTerminator, start);
     return text::Slice(reply, start, end - start);
+}
+
+text::Text ComposeResult(text::TextView amount, text::TextView source, text::TextView target,
+                         text::TextView figure) {
+    if (text::Equal(figure, kFailureText)) {
+        return text::Text(kFailureText);
+    }
+    return text::Join({amount, source, kSeparator, figure, target});
 }
 
 } // namespace quillora::query

@@ -10,9 +10,6 @@
 namespace quillora::query {
 namespace {
 
-// " = "
-constexpr text::TextView kSeparator = " = ";
-
 RateService& Service() {
     static RateService service;
     return service;
@@ -43,11 +40,7 @@ private:
 
 text::Text QueryRate(text::TextView amount, text::TextView source, text::TextView target) {
     const text::Text reply = FetchRatePage(amount, source, target, CurrentRateService());
-    const text::Text figure = ExtractFigure(reply);
-    if (text::Equal(figure, kFailureText)) {
-        return text::Text(kFailureText);
-    }
-    return text::Join({amount, source, kSeparator, figure, target});
+    return ComposeResult(amount, source, target, ExtractFigure(reply));
 }
 
 void OnQueryClicked() {

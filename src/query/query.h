@@ -41,6 +41,11 @@ text::Text FetchRatePage(text::TextView amount, text::TextView source, text::Tex
 // "处理错误." when there is no marker.
 text::Text ExtractFigure(text::TextView reply);
 
+// The line shown for a figure: "<amount><source> = <figure><target>", or
+// "处理错误." when the figure is the failure text.
+text::Text ComposeResult(text::TextView amount, text::TextView source, text::TextView target,
+                         text::TextView figure);
+
 // "<amount><source> = <figure><target>", or "处理错误.".
 text::Text QueryRate(text::TextView amount, text::TextView source, text::TextView target);
 
