@@ -19,7 +19,7 @@ namespace quillora::testing {
 struct CannedReply {
     enum class Framing {
         Length,     // Content-Length
-        Chunked,    // Transfer-Encoding: chunked, in 7-byte chunks
+        Chunked,    // Transfer-Encoding: chunked, in 7-byte chunks (large bodies: 64 KiB)
         UntilClose, // no length: the body ends when the connection closes
     };
     enum class Fault {
