@@ -51,5 +51,8 @@ set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # The window's texts are Chinese and need a CJK font; the home-page button
 # needs a URL opener. Neither is linked, so dpkg-shlibdeps cannot find them.
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-wqy-microhei, xdg-utils")
+# The window cannot open without the toolkit's X11 platform plugin, which is
+# loaded at run time and so is invisible to dpkg-shlibdeps as well.
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins")
 
 include(CPack)
