@@ -28,14 +28,14 @@ private:
 // The runtime-error messages the text layer can raise, as GBK bytes.
 namespace messages {
 // 数组成员引用下标超出定义范围
-inline constexpr TextView kIndexAboveCount =
-    "\xca\xfd\xd7\xe9\xb3\xc9\xd4\xb1\xd2\xfd\xd3\xc3\xcf\xc2\xb1\xea\xb3\xac\xb3\xf6\xb6\xa8\xd2\xe5"
-    "\xb7\xb6\xce\xa7";
+inline constexpr TextView kIndexAboveCount = "\xca\xfd\xd7\xe9\xb3\xc9\xd4\xb1\xd2\xfd\xd3\xc3\xcf"
+                                             "\xc2\xb1\xea\xb3\xac\xb3\xf6\xb6\xa8\xd2\xe5"
+                                             "\xb7\xb6\xce\xa7";
 // 数组成员引用下标必须大于等于1
-inline constexpr TextView kIndexBelowOne =
-    "\xca\xfd\xd7\xe9\xb3\xc9\xd4\xb1\xd2\xfd\xd3\xc3\xcf\xc2\xb1\xea\xb1\xd8\xd0\xeb\xb4\xf3\xd3\xda"
-    "\xb5\xc8\xd3\xda"
-    "1";
+inline constexpr TextView kIndexBelowOne = "\xca\xfd\xd7\xe9\xb3\xc9\xd4\xb1\xd2\xfd\xd3\xc3\xcf"
+                                           "\xc2\xb1\xea\xb1\xd8\xd0\xeb\xb4\xf3\xd3\xda"
+                                           "\xb5\xc8\xd3\xda"
+                                           "1";
 } // namespace messages
 
 inline constexpr std::int32_t kIndexAboveCountCode = 1;

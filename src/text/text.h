@@ -26,7 +26,9 @@ using TextView = std::string_view;
 using ByteSet = std::vector<std::uint8_t>;
 
 // True when the byte starts a double-byte character.
-constexpr bool IsLeadByte(unsigned char byte) { return byte >= 0x80; }
+constexpr bool IsLeadByte(unsigned char byte) {
+    return byte >= 0x80;
+}
 
 // Position (1-based, from the start of the whole text) of the first match of
 // `sought` tried at character starts from `start` on; -1 when there is none.
@@ -42,7 +44,9 @@ Text Slice(TextView text, std::int64_t start, std::int64_t count);
 Text Join(std::initializer_list<TextView> parts);
 
 // Byte-for-byte equality; the empty Text equals only the empty Text.
-inline bool Equal(TextView a, TextView b) { return a == b; }
+inline bool Equal(TextView a, TextView b) {
+    return a == b;
+}
 
 // Byte-wise comparison with bytes taken as unsigned: <0, 0 or >0.
 int Compare(TextView a, TextView b);

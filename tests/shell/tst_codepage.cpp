@@ -61,10 +61,9 @@ void TestCodepage::toUnicode_data() {
     QTest::newRow("lead byte before ascii") << QByteArray("\x81"
                                                           "0z")
                                             << (QString(kReplacement) + QStringLiteral("z"));
-    QTest::newRow("invalid trail byte")
-        << QByteArray("\x81\x7f"
-                      "a")
-        << (QString(kReplacement) + QStringLiteral("a"));
+    QTest::newRow("invalid trail byte") << QByteArray("\x81\x7f"
+                                                      "a")
+                                        << (QString(kReplacement) + QStringLiteral("a"));
     // 0xFF 0xFE then 人民币元
     QTest::newRow("bytes outside the code page before valid text")
         << QByteArray("\xff\xfe\xc8\xcb\xc3\xf1\xb1\xd2\xd4\xaa")
