@@ -13,10 +13,10 @@ namespace {
 //
 // The GBK converter keeps an unfinished character (a lead byte, a high
 // surrogate) waiting for the next call instead of reporting it, even when
-// asked to be stateless. Each conversion therefore starts from a clean state
-// and ends by feeding a zero, which can never continue a character: whatever
-// was left open is then reported as invalid, and the zero itself is taken off
-// again.
+// asked to be stateless. Each conversion therefore starts from a clean state.
+// The decoder is only handed whole characters; an encoding ends by feeding a
+// zero, which can never continue a character: whatever was left open is then
+// reported as invalid, and the zero itself is taken off again.
 QStringDecoder& Decoder() {
     static QStringDecoder decoder("GBK");
     return decoder;
@@ -66,25 +66,17 @@ text::Text AsciiOnlyFromUnicode(const QString& unicode) {
     return gbk;
 }
 
-} // namespace
-
-namespace {
-
 // A double-byte character the code page can hold: lead 0x81-0xFE, trail
 // 0x40-0xFE without 0x7F.
 bool IsWellFormedPair(unsigned char lead, unsigned char trail) {
     return lead >= 0x81 && lead <= 0xFE && trail >= 0x40 && trail <= 0xFE && trail != 0x7F;
 }
 
+// `gbk` holds only single bytes below 0x80 and well-formed pairs, so the
+// decoder never ends halfway through a character.
 QString DecodeWellFormed(QStringDecoder& decoder, text::TextView gbk) {
     decoder.resetState();
-    QString unicode = decoder.decode(QByteArrayView(gbk.data(), qsizetype(gbk.size())));
-    static constexpr char kZero = '\0';
-    unicode += decoder.decode(QByteArrayView(&kZero, 1));
-    if (!unicode.isEmpty() && unicode.back().isNull()) {
-        unicode.chop(1);
-    }
-    return unicode;
+    return decoder.decode(QByteArrayView(gbk.data(), qsizetype(gbk.size())));
 }
 
 } // namespace
@@ -118,9 +110,6 @@ QString ToUnicode(text::TextView gbk) {
         unicode += QChar(QChar::ReplacementCharacter);
         at += complete ? 2 : 1;
         begin = at;
-    }
-    if (begin == 0) {
-        return DecodeWellFormed(decoder, gbk);
     }
     unicode += DecodeWellFormed(decoder, gbk.substr(begin));
     return unicode;
